@@ -67,29 +67,35 @@ bool ConvertSome(iconv_t cd, const char*& in, std::size_t& inLeft, std::string& 
   }
 }
 
+// "?" in the target encoding, or nothing when the target cannot write it.
+std::string QuestionMark(const char* toCode) {
+  Converter converter("ASCII", toCode);
+  std::string mark;
+  const char* in = "?";
+  std::size_t inLeft = 1;
+  if (!converter.ok() || !ConvertSome(converter.get(), in, inLeft, mark)) return {};
+  return mark;
+}
+
 }  // namespace
 
 std::string ConvertCodePage(std::string_view input, const char* fromCode, const char* toCode) {
   Converter converter(fromCode, toCode);
-  Converter question("ASCII", toCode);
-  if (!converter.ok() || !question.ok()) return {};
-
-  std::string replacement;
-  const char* mark = "?";
-  std::size_t markLeft = 1;
-  if (!ConvertSome(question.get(), mark, markLeft, replacement)) return {};
+  if (!converter.ok()) return {};
 
   const std::size_t unit = UnitSize(fromCode);
+  std::string replacement;
   std::string out;
   out.reserve(input.size() + input.size() / 2 + 16);
   const char* in = input.data();
   std::size_t inLeft = input.size();
   while (inLeft > 0) {
     if (ConvertSome(converter.get(), in, inLeft, out)) break;
-    // EILSEQ or EINVAL (a sequence cut off by the end): replace one unit and go on.
+    // EILSEQ, or EINVAL for a sequence cut off by the end: replace one unit and go on.
     const std::size_t skip = std::min(unit, inLeft);
     in += skip;
     inLeft -= skip;
+    if (replacement.empty()) replacement = QuestionMark(toCode);
     out += replacement;
   }
   // Lets a stateful target encoding return to its initial state.
