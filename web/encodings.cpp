@@ -53,21 +53,16 @@ const std::array<Text, 256>& PercentForms() {
 }  // namespace
 
 Bytes AnsiToWide(const Text& t, int codePage) {
-  const char* source = CodePageName(codePage);
   // The size comes from a GBK reading, as on the system the wide text was designed for; a code
   // page that yields more units than that gets the room it needs instead of a cut-off text.
   const std::string gbkReading = text::ConvertCodePage(t, kGbkName, kWideName);
-  std::string converted;
-  if (source == kGbkName) {
-    converted = gbkReading;
-  } else if (source != nullptr) {
-    converted = text::ConvertCodePage(t, source, kWideName);
-  }
+  const char* source = CodePageName(codePage);
+  const std::string converted = source == nullptr    ? std::string()
+                                : source == kGbkName ? gbkReading
+                                                     : text::ConvertCodePage(t, source, kWideName);
   const std::size_t units = std::max(gbkReading.size(), converted.size()) / 2 + 1;
   Bytes wide(units * 2, 0);
-  std::copy(converted.begin(),
-            converted.begin() + static_cast<std::ptrdiff_t>(converted.size() & ~std::size_t{1}),
-            wide.begin());
+  std::copy(converted.begin(), converted.end(), wide.begin());
   return wide;
 }
 
