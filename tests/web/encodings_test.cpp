@@ -69,6 +69,9 @@ TEST(Encodings, GbkToUtf8) {
   EXPECT_EQ(web::GbkToUtf8(kZhongWenGbk), kZhongWenUtf8);
   EXPECT_EQ(web::GbkToUtf8(""), "");
   EXPECT_EQ(web::GbkToUtf8("plain ASCII, 0-9 ~!\t\r\n"), "plain ASCII, 0-9 ~!\t\r\n");
+  // The one-byte euro sign of code page 936 takes three UTF-8 bytes: more than twice the GBK
+  // length, so a buffer sized from the GBK bytes would cut it off.
+  EXPECT_EQ(web::GbkToUtf8("\x80\x80\x80"), "€€€");
 }
 
 TEST(Encodings, InvalidBytesAreReplacedOneByOne) {
