@@ -4,19 +4,56 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <map>
+#include <mutex>
 #include <string>
+#include <vector>
 
 namespace text {
 
 namespace {
 
-// Owns one conversion descriptor; each conversion opens its own, so calls on different
-// threads share nothing.
+// Conversion descriptors are kept for reuse instead of being closed: closing the last one of
+// a pair unloads the C library's conversion module, and loading and unloading modules while
+// other threads convert is both slow and beyond what race checkers can follow. Opening happens
+// under the pool's lock; a descriptor is used by one conversion at a time. The pool is never
+// destroyed, so a worker thread still converting at exit finds it intact.
+class ConverterPool {
+ public:
+  static ConverterPool& Instance() {
+    static ConverterPool* const pool = new ConverterPool;
+    return *pool;
+  }
+
+  iconv_t Take(const std::string& key, const char* fromCode, const char* toCode) {
+    const std::lock_guard lock(mutex_);
+    std::vector<iconv_t>& idle = idle_[key];
+    if (idle.empty()) return iconv_open(toCode, fromCode);
+    const iconv_t cd = idle.back();
+    idle.pop_back();
+    return cd;
+  }
+
+  void Give(const std::string& key, iconv_t cd) {
+    const std::lock_guard lock(mutex_);
+    idle_[key].push_back(cd);
+  }
+
+ private:
+  std::mutex mutex_;
+  std::map<std::string, std::vector<iconv_t>> idle_;
+};
+
+// One descriptor from the pool for the length of one conversion.
 class Converter {
  public:
-  Converter(const char* fromCode, const char* toCode) : cd_(iconv_open(toCode, fromCode)) {}
+  Converter(const char* fromCode, const char* toCode)
+      : key_(std::string(fromCode) + '\0' + toCode),
+        cd_(ConverterPool::Instance().Take(key_, fromCode, toCode)) {
+    if (ok()) iconv(cd_, nullptr, nullptr, nullptr, nullptr);  // back to the initial state
+  }
   ~Converter() {
-    if (ok()) iconv_close(cd_);
+    if (ok()) ConverterPool::Instance().Give(key_, cd_);
   }
   Converter(const Converter&) = delete;
   Converter& operator=(const Converter&) = delete;
@@ -25,6 +62,7 @@ class Converter {
   iconv_t get() const { return cd_; }
 
  private:
+  std::string key_;
   iconv_t cd_;
 };
 
