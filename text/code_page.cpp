@@ -7,6 +7,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace text {
@@ -83,36 +84,57 @@ std::size_t UnitSize(const char* code) {
   return 1;
 }
 
-// Runs one iconv step, growing the output as needed. Returns false with errno set when the
-// input at `in` cannot be converted.
-bool ConvertSome(iconv_t cd, const char*& in, std::size_t& inLeft, std::string& out) {
-  while (true) {
-    const std::size_t used = out.size();
-    out.resize(used + inLeft * 4 + 16);
-    char* outPtr = out.data() + used;
-    std::size_t outLeft = out.size() - used;
-    char* inPtr = const_cast<char*>(in);
-    const std::size_t result =
-        iconv(cd, in != nullptr ? &inPtr : nullptr, &inLeft, &outPtr, &outLeft);
-    const int error = errno;
-    if (in != nullptr) in = inPtr;
-    out.resize(static_cast<std::size_t>(outPtr - out.data()));
-    if (result != static_cast<std::size_t>(-1)) return true;
-    if (error != E2BIG) {
-      errno = error;
-      return false;
+// Converted bytes with room to grow: the buffer doubles when full, so long inputs and long
+// stretches of replaced input cost linear time.
+class Output {
+ public:
+  explicit Output(std::size_t expected) : buffer_(expected + 16, '\0') {}
+
+  // Runs one iconv step. Returns false with errno set when the input at `in` cannot be
+  // converted; a null `in` lets a stateful encoding write its return to the initial state.
+  bool Convert(iconv_t cd, const char*& in, std::size_t& inLeft) {
+    while (true) {
+      char* outPtr = buffer_.data() + used_;
+      std::size_t outLeft = buffer_.size() - used_;
+      char* inPtr = const_cast<char*>(in);
+      const std::size_t result =
+          iconv(cd, in != nullptr ? &inPtr : nullptr, &inLeft, &outPtr, &outLeft);
+      const int error = errno;
+      if (in != nullptr) in = inPtr;
+      used_ = static_cast<std::size_t>(outPtr - buffer_.data());
+      if (result != static_cast<std::size_t>(-1)) return true;
+      if (error != E2BIG) {
+        errno = error;
+        return false;
+      }
+      buffer_.resize(buffer_.size() * 2);
     }
   }
-}
+
+  void Append(std::string_view bytes) {
+    if (buffer_.size() - used_ < bytes.size()) buffer_.resize(buffer_.size() * 2 + bytes.size());
+    std::copy(bytes.begin(), bytes.end(), buffer_.begin() + static_cast<std::ptrdiff_t>(used_));
+    used_ += bytes.size();
+  }
+
+  std::string Take() && {
+    buffer_.resize(used_);
+    return std::move(buffer_);
+  }
+
+ private:
+  std::string buffer_;
+  std::size_t used_ = 0;
+};
 
 // "?" in the target encoding, or nothing when the target cannot write it.
 std::string QuestionMark(const char* toCode) {
   Converter converter("ASCII", toCode);
-  std::string mark;
+  Output mark(4);
   const char* in = "?";
   std::size_t inLeft = 1;
-  if (!converter.ok() || !ConvertSome(converter.get(), in, inLeft, mark)) return {};
-  return mark;
+  if (!converter.ok() || !mark.Convert(converter.get(), in, inLeft)) return {};
+  return std::move(mark).Take();
 }
 
 }  // namespace
@@ -123,24 +145,22 @@ std::string ConvertCodePage(std::string_view input, const char* fromCode, const 
 
   const std::size_t unit = UnitSize(fromCode);
   std::string replacement;
-  std::string out;
-  out.reserve(input.size() + input.size() / 2 + 16);
+  Output out(input.size() * 2);
   const char* in = input.data();
   std::size_t inLeft = input.size();
   while (inLeft > 0) {
-    if (ConvertSome(converter.get(), in, inLeft, out)) break;
+    if (out.Convert(converter.get(), in, inLeft)) break;
     // EILSEQ, or EINVAL for a sequence cut off by the end: replace one unit and go on.
     const std::size_t skip = std::min(unit, inLeft);
     in += skip;
     inLeft -= skip;
     if (replacement.empty()) replacement = QuestionMark(toCode);
-    out += replacement;
+    out.Append(replacement);
   }
-  // Lets a stateful target encoding return to its initial state.
   const char* none = nullptr;
   std::size_t noneLeft = 0;
-  ConvertSome(converter.get(), none, noneLeft, out);
-  return out;
+  out.Convert(converter.get(), none, noneLeft);
+  return std::move(out).Take();
 }
 
 Text Utf8ToGbk(std::string_view utf8) {
