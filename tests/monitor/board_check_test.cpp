@@ -45,6 +45,7 @@ struct Announcement {
   bool opened = true;
   int period = 120000;
   bool writeFails = false;
+  bool watchedBoard = true;
 };
 
 // The calls one announced topic makes, in order.
@@ -56,12 +57,15 @@ void ExpectAnnouncement(std::vector<HostCall>& calls, const BoardTopic& topic, i
   calls.push_back({"SetCell", row, 1, topic.postedTime, {}});
   calls.push_back({"SetCell", row, 2, link, {}});
   calls.push_back({"Pause", 1000, 0, {}, {}});
-  calls.push_back({"AppendLog", 0, 0, W().writingId, {}});
+  if (how.watchedBoard) {
+    calls.push_back({"AppendLog", 0, 0, W().writingId, {}});
+  }
   if (how.writeFails) {
     calls.push_back({"AppendLog", 0, 0, W().writeFailed, {}});
   }
   calls.push_back({"SetTimerPeriod", 0, 0, {}, {}});
-  calls.push_back({"AskToOpen", 0, 0, topic.title + W().question, W().caption});
+  calls.push_back(
+      {"AskToOpen", 0, 0, topic.title + W().question, how.watchedBoard ? W().caption : Text()});
   if (how.answer && how.opened) {
     calls.push_back({"OpenAddress", 0, 0, link, {}});
   }
@@ -153,6 +157,25 @@ TEST_F(BoardCheckTest, FirstRunAnnouncesEveryTopicInPageOrder) {
   // Stored before the first question, and only ever the page's first id.
   EXPECT_EQ(host_.FileAtQuestions(), std::vector<std::string>(30, topics[0].id));
   EXPECT_EQ(ReadIdFile(), topics[0].id);
+  EXPECT_EQ(server_->LastUserAgent(),
+            "Mozilla/5.0 (Windows NT 6.1; WOW64) AppleWebKit/537.36 (KHTML, like Gecko) "
+            "Chrome/50.0.2661.87 Safari/537.36");
+}
+
+TEST_F(BoardCheckTest, OtherBoardNeitherReadsNorWritesTheIdFile) {
+  server_->ResetTopics(2);
+  const std::vector<BoardTopic> topics = server_->Topics();
+  WriteIdFile(topics[0].id);
+  const ino_t inodeBefore = IdFileInode();
+
+  monitor::RunBoardCheck(122, site_, host_);
+
+  std::vector<HostCall> expected = {Log(W().refreshing)};
+  ExpectAnnouncement(expected, topics[0], 0, site_.forumBaseUrl, {.watchedBoard = false});
+  ExpectAnnouncement(expected, topics[1], 1, site_.forumBaseUrl, {.watchedBoard = false});
+  EXPECT_EQ(host_.Calls(), expected);
+  EXPECT_EQ(ReadIdFile(), topics[0].id);
+  EXPECT_EQ(IdFileInode(), inodeBefore);
 }
 
 TEST_F(BoardCheckTest, StoredIdDecidesWhichTopicsAreNew) {

@@ -56,9 +56,15 @@ bool BoardServer::Start() {
     return false;
   }
   server_->set_keep_alive_timeout(1);
-  server_->Get("/forum-121-1.html", [this](const httplib::Request&, httplib::Response& response) {
-    ServeBoardPage(response);
-  });
+  // Every board of this forum lists the same topics.
+  server_->Get(R"(/forum-[0-9]+-1\.html)",
+               [this](const httplib::Request& request, httplib::Response& response) {
+                 {
+                   const std::lock_guard lock(mutex_);
+                   lastUserAgent_ = request.get_header_value("User-Agent");
+                 }
+                 ServeBoardPage(response);
+               });
   server_->Get("/control", [this](const httplib::Request& request, httplib::Response& response) {
     Control(request, response);
   });
@@ -129,6 +135,11 @@ void BoardServer::ResetTopics(int count) {
 void BoardServer::SetFailure(Failure failure) {
   const std::lock_guard lock(mutex_);
   failure_ = failure;
+}
+
+std::string BoardServer::LastUserAgent() const {
+  const std::lock_guard lock(mutex_);
+  return lastUserAgent_;
 }
 
 int BoardServer::PageRequests() const {

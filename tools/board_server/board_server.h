@@ -38,9 +38,10 @@ struct ServerOptions {
   std::string keyFile;
 };
 
-// A board of the forum on 127.0.0.1, serving its first page at /forum-121-1.html, newest topic
-// first. GET /control?add=N, ?topics=N and ?fail=none|500|empty|drop|stall|nomarkers change it
-// while it runs. Every member may be called from any thread.
+// A board of the forum on 127.0.0.1, serving its first page at /forum-121-1.html (and the same
+// topics for any other board number), newest topic first. GET /control?add=N, ?topics=N and
+// ?fail=none|500|empty|drop|stall|nomarkers change it while it runs. Every member may be called
+// from any thread.
 class BoardServer {
  public:
   explicit BoardServer(ServerOptions options);
@@ -68,6 +69,8 @@ class BoardServer {
   void SetFailure(Failure failure);
   // The number of board page requests answered or failed so far.
   int PageRequests() const;
+  // The User-Agent header of the last board page request.
+  std::string LastUserAgent() const;
 
  private:
   void ServeBoardPage(httplib::Response& response);
@@ -88,6 +91,7 @@ class BoardServer {
   int nextSerial_ = 1;
   Failure failure_ = Failure::kNone;
   int pageRequests_ = 0;
+  std::string lastUserAgent_;
 };
 
 }  // namespace board_server
