@@ -68,7 +68,7 @@ void RunBoardCheck(int board, const BoardSite& site, BoardCheckHost& host) {
   text::Text caption;
   const int pieceCount = text::MemberCount(pieces);
   for (int i = 0; i < pieceCount; ++i) {
-    TopicEntry topic = ParseTopicPiece(pieces[i], site.forumBaseUrl);
+    const TopicEntry topic = ParseTopicPiece(pieces[i], site.forumBaseUrl);
     if (i == 0) {
       // A failed download, an error page or a changed layout has no first id. Announcing it
       // would store the empty id and make the next good page announce all of its topics.

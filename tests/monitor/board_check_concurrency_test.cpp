@@ -1,5 +1,6 @@
 // Checks started together, as overlapping timer ticks and clicks start them.
 #include <chrono>
+#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -52,9 +53,10 @@ TEST(BoardCheckConcurrencyTest, EachCheckFillsTheRowsItInserted) {
   }
   ASSERT_EQ(byLink.size(), 11u);
 
-  // Outlives the checks' threads: they are detached and may still be returning when the test
-  // has seen their last call.
-  static RecordingHost host;
+  // Outlives the checks' threads, which are detached and may still be returning when the test
+  // has seen their last call; a fresh one for every run of the test.
+  static std::deque<RecordingHost> hosts;
+  RecordingHost& host = hosts.emplace_back();
   host.SetPauseSleep(std::chrono::milliseconds(2));
   constexpr int kChecks = 4;
   for (int i = 0; i < kChecks; ++i) {
