@@ -2,6 +2,7 @@
 
 #include <sys/wait.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -104,6 +105,27 @@ TEST(BoardServerTest, StopEndsAStalledAnswer) {
   server.Stop();
   request.join();
   EXPECT_EQ(body, "");
+}
+
+TEST(BoardServerTest, AddsTopicsOnItsOwnWhenAsked) {
+  board_server::ServerOptions options;
+  options.topicCount = 2;
+  options.addEverySeconds = 1;
+  BoardServer server(options);
+  ASSERT_TRUE(server.Start());
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (server.Topics().size() < 3 && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  ASSERT_GE(server.Topics().size(), 3u);
+  // More may come while the page travels; the page lists them newest first all the same.
+  const std::string base = server.BaseUrl();
+  const std::vector<monitor::TopicEntry> entries =
+      monitor::ExtractTopics(Fetch(base + "/forum-121-1.html"), base);
+  ASSERT_GE(entries.size(), 3u);
+  for (std::size_t i = 1; i < entries.size(); ++i) {
+    EXPECT_GT(std::stoi(entries[i - 1].id), std::stoi(entries[i].id));
+  }
 }
 
 // The program, as the demo starts it: it prints its address and serves until SIGTERM.
