@@ -4,19 +4,57 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <map>
+#include <mutex>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace text {
 
 namespace {
 
-// Owns one conversion descriptor; each conversion opens its own, so calls on different
-// threads share nothing.
+// Conversion descriptors are kept for reuse instead of being closed: closing the last one of
+// a pair unloads the C library's conversion module, and loading and unloading modules while
+// other threads convert is both slow and beyond what race checkers can follow. Opening happens
+// under the pool's lock; a descriptor is used by one conversion at a time. The pool is never
+// destroyed, so a worker thread still converting at exit finds it intact.
+class ConverterPool {
+ public:
+  static ConverterPool& Instance() {
+    static ConverterPool* const pool = new ConverterPool;
+    return *pool;
+  }
+
+  iconv_t Take(const std::string& key, const char* fromCode, const char* toCode) {
+    const std::lock_guard lock(mutex_);
+    std::vector<iconv_t>& idle = idle_[key];
+    if (idle.empty()) return iconv_open(toCode, fromCode);
+    const iconv_t cd = idle.back();
+    idle.pop_back();
+    return cd;
+  }
+
+  void Give(const std::string& key, iconv_t cd) {
+    const std::lock_guard lock(mutex_);
+    idle_[key].push_back(cd);
+  }
+
+ private:
+  std::mutex mutex_;
+  std::map<std::string, std::vector<iconv_t>> idle_;
+};
+
+// One descriptor from the pool for the length of one conversion.
 class Converter {
  public:
-  Converter(const char* fromCode, const char* toCode) : cd_(iconv_open(toCode, fromCode)) {}
+  Converter(const char* fromCode, const char* toCode)
+      : key_(std::string(fromCode) + '\0' + toCode),
+        cd_(ConverterPool::Instance().Take(key_, fromCode, toCode)) {
+    if (ok()) iconv(cd_, nullptr, nullptr, nullptr, nullptr);  // back to the initial state
+  }
   ~Converter() {
-    if (ok()) iconv_close(cd_);
+    if (ok()) ConverterPool::Instance().Give(key_, cd_);
   }
   Converter(const Converter&) = delete;
   Converter& operator=(const Converter&) = delete;
@@ -25,6 +63,7 @@ class Converter {
   iconv_t get() const { return cd_; }
 
  private:
+  std::string key_;
   iconv_t cd_;
 };
 
@@ -45,58 +84,83 @@ std::size_t UnitSize(const char* code) {
   return 1;
 }
 
-// Runs one iconv step, growing the output as needed. Returns false with errno set when the
-// input at `in` cannot be converted.
-bool ConvertSome(iconv_t cd, const char*& in, std::size_t& inLeft, std::string& out) {
-  while (true) {
-    const std::size_t used = out.size();
-    out.resize(used + inLeft * 4 + 16);
-    char* outPtr = out.data() + used;
-    std::size_t outLeft = out.size() - used;
-    char* inPtr = const_cast<char*>(in);
-    const std::size_t result =
-        iconv(cd, in != nullptr ? &inPtr : nullptr, &inLeft, &outPtr, &outLeft);
-    const int error = errno;
-    if (in != nullptr) in = inPtr;
-    out.resize(static_cast<std::size_t>(outPtr - out.data()));
-    if (result != static_cast<std::size_t>(-1)) return true;
-    if (error != E2BIG) {
-      errno = error;
-      return false;
+// Converted bytes with room to grow: the buffer doubles when full, so long inputs and long
+// stretches of replaced input cost linear time.
+class Output {
+ public:
+  explicit Output(std::size_t expected) : buffer_(expected + 16, '\0') {}
+
+  // Runs one iconv step. Returns false with errno set when the input at `in` cannot be
+  // converted; a null `in` lets a stateful encoding write its return to the initial state.
+  bool Convert(iconv_t cd, const char*& in, std::size_t& inLeft) {
+    while (true) {
+      char* outPtr = buffer_.data() + used_;
+      std::size_t outLeft = buffer_.size() - used_;
+      char* inPtr = const_cast<char*>(in);
+      const std::size_t result =
+          iconv(cd, in != nullptr ? &inPtr : nullptr, &inLeft, &outPtr, &outLeft);
+      const int error = errno;
+      if (in != nullptr) in = inPtr;
+      used_ = static_cast<std::size_t>(outPtr - buffer_.data());
+      if (result != static_cast<std::size_t>(-1)) return true;
+      if (error != E2BIG) {
+        errno = error;
+        return false;
+      }
+      buffer_.resize(buffer_.size() * 2);
     }
   }
+
+  void Append(std::string_view bytes) {
+    if (buffer_.size() - used_ < bytes.size()) buffer_.resize(buffer_.size() * 2 + bytes.size());
+    std::copy(bytes.begin(), bytes.end(), buffer_.begin() + static_cast<std::ptrdiff_t>(used_));
+    used_ += bytes.size();
+  }
+
+  std::string Take() && {
+    buffer_.resize(used_);
+    return std::move(buffer_);
+  }
+
+ private:
+  std::string buffer_;
+  std::size_t used_ = 0;
+};
+
+// "?" in the target encoding, or nothing when the target cannot write it.
+std::string QuestionMark(const char* toCode) {
+  Converter converter("ASCII", toCode);
+  Output mark(4);
+  const char* in = "?";
+  std::size_t inLeft = 1;
+  if (!converter.ok() || !mark.Convert(converter.get(), in, inLeft)) return {};
+  return std::move(mark).Take();
 }
 
 }  // namespace
 
 std::string ConvertCodePage(std::string_view input, const char* fromCode, const char* toCode) {
   Converter converter(fromCode, toCode);
-  Converter question("ASCII", toCode);
-  if (!converter.ok() || !question.ok()) return {};
-
-  std::string replacement;
-  const char* mark = "?";
-  std::size_t markLeft = 1;
-  if (!ConvertSome(question.get(), mark, markLeft, replacement)) return {};
+  if (!converter.ok()) return {};
 
   const std::size_t unit = UnitSize(fromCode);
-  std::string out;
-  out.reserve(input.size() + input.size() / 2 + 16);
+  std::string replacement;
+  Output out(input.size() * 2);
   const char* in = input.data();
   std::size_t inLeft = input.size();
   while (inLeft > 0) {
-    if (ConvertSome(converter.get(), in, inLeft, out)) break;
-    // EILSEQ or EINVAL (a sequence cut off by the end): replace one unit and go on.
+    if (out.Convert(converter.get(), in, inLeft)) break;
+    // EILSEQ, or EINVAL for a sequence cut off by the end: replace one unit and go on.
     const std::size_t skip = std::min(unit, inLeft);
     in += skip;
     inLeft -= skip;
-    out += replacement;
+    if (replacement.empty()) replacement = QuestionMark(toCode);
+    out.Append(replacement);
   }
-  // Lets a stateful target encoding return to its initial state.
   const char* none = nullptr;
   std::size_t noneLeft = 0;
-  ConvertSome(converter.get(), none, noneLeft, out);
-  return out;
+  out.Convert(converter.get(), none, noneLeft);
+  return std::move(out).Take();
 }
 
 Text Utf8ToGbk(std::string_view utf8) {

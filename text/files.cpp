@@ -89,11 +89,18 @@ bool WriteFileBytes(const Text& path, std::initializer_list<std::span<const std:
   if (path.empty()) return false;
   const std::string target = FileName(path);
 
+  // 0666 lets the umask decide, as for any new file; an existing file keeps its mode below.
   static std::atomic<unsigned> counter{0};
-  const std::string temporary =
-      target + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter.fetch_add(1));
-  // 0666 lets the umask decide, as for any new file; an existing file keeps its mode.
-  FileDescriptor file(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+  std::string temporary;
+  int fd = -1;
+  for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+    temporary =
+        target + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter.fetch_add(1));
+    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    // EEXIST is a leftover of a crashed run that had the same process id: take the next name.
+    if (fd < 0 && errno != EEXIST) return false;
+  }
+  FileDescriptor file(fd);
   if (file.get() < 0) return false;
 
   bool ok = true;

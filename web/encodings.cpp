@@ -4,7 +4,10 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
+#include <string_view>
+#include <utility>
 
 #include "text/code_page.h"
 
@@ -50,33 +53,63 @@ const std::array<Text, 256>& PercentForms() {
   return forms;
 }
 
+// The units a text reads as in a code page, and how many units, terminator included, the wide
+// text made from it holds.
+struct WideReading {
+  std::string units;
+  std::size_t capacity;
+};
+
+WideReading ReadWide(const Text& t, int codePage) {
+  // The size comes from a GBK reading, as on the system the wide text was designed for; a code
+  // page that yields more units than that gets the room it needs instead of a cut-off text.
+  std::string gbk = text::ConvertCodePage(t, kGbkName, kWideName);
+  const char* source = CodePageName(codePage);
+  if (source == kGbkName) {
+    const std::size_t capacity = gbk.size() / 2 + 1;
+    return {std::move(gbk), capacity};
+  }
+  std::string other =
+      source == nullptr ? std::string() : text::ConvertCodePage(t, source, kWideName);
+  const std::size_t capacity = std::max(gbk.size(), other.size()) / 2 + 1;
+  return {std::move(other), capacity};
+}
+
+// The units of a wide text before its first zero unit.
+std::string_view UnitsBeforeZero(std::string_view wide) {
+  std::size_t end = 0;
+  while (end + 1 < wide.size() && (wide[end] != 0 || wide[end + 1] != 0)) end += 2;
+  return wide.substr(0, end);
+}
+
+Text WriteUnits(std::string_view units, int codePage) {
+  const char* target = CodePageName(codePage);
+  if (target == nullptr) return {};
+  Text converted = text::ConvertCodePage(units, kWideName, target);
+  converted.resize(std::min(converted.size(), converted.find('\0')));
+  return converted;
+}
+
 }  // namespace
 
 Bytes AnsiToWide(const Text& t, int codePage) {
-  // The size comes from a GBK reading, as on the system the wide text was designed for; a code
-  // page that yields more units than that gets the room it needs instead of a cut-off text.
-  const std::string gbkReading = text::ConvertCodePage(t, kGbkName, kWideName);
-  const char* source = CodePageName(codePage);
-  const std::string converted = source == nullptr    ? std::string()
-                                : source == kGbkName ? gbkReading
-                                                     : text::ConvertCodePage(t, source, kWideName);
-  const std::size_t units = std::max(gbkReading.size(), converted.size()) / 2 + 1;
-  Bytes wide(units * 2, 0);
-  std::copy(converted.begin(), converted.end(), wide.begin());
+  const WideReading reading = ReadWide(t, codePage);
+  Bytes wide(reading.capacity * 2, 0);
+  std::memcpy(wide.data(), reading.units.data(), reading.units.size());
   return wide;
 }
 
 Text WideToAnsi(const Bytes& wide, int codePage) {
-  const char* target = CodePageName(codePage);
-  if (target == nullptr) return {};
-  std::size_t end = 0;
-  while (end + 1 < wide.size() && (wide[end] != 0 || wide[end + 1] != 0)) end += 2;
-  const std::string converted = text::ConvertCodePage(
-      std::string_view(reinterpret_cast<const char*>(wide.data()), end), kWideName, target);
-  return converted.substr(0, converted.find('\0'));
+  return WriteUnits(
+      UnitsBeforeZero(std::string_view(reinterpret_cast<const char*>(wide.data()), wide.size())),
+      codePage);
 }
 
-Text GbkToUtf8(const Text& t) { return WideToAnsi(AnsiToWide(t, kCodePageGbk), kCodePageUtf8); }
+// AnsiToWide and then WideToAnsi, without first copying the units into a wide text of their own.
+Text GbkToUtf8(const Text& t) {
+  const WideReading reading = ReadWide(t, kCodePageGbk);
+  return WriteUnits(UnitsBeforeZero(reading.units), kCodePageUtf8);
+}
 
 Text UrlEncode(const Text& t, bool keepUnreserved, bool utf8First) {
   if (t.empty()) return {};

@@ -52,6 +52,23 @@ TEST(ConvertCodePageTest, Table) {
   }
 }
 
+TEST(ConvertCodePageTest, LongInputsConvertWhole) {
+  const std::string invalid(1 << 17, '\xFF');
+  EXPECT_EQ(ConvertCodePage(invalid, "UTF-8", "CP936"), std::string(invalid.size(), '?'));
+  std::string gbk;
+  std::string utf8;
+  for (int i = 0; i < 50000; ++i) {
+    gbk +=
+        "\xD6\xD0"
+        "a";
+    utf8 +=
+        "\xE4\xB8\xAD"
+        "a";
+  }
+  EXPECT_EQ(ConvertCodePage(gbk, "CP936", "UTF-8"), utf8);
+  EXPECT_EQ(ConvertCodePage(utf8, "UTF-8", "UTF-32LE").size(), gbk.size() / 3 * 8);
+}
+
 TEST(GbkUtf8Test, RoundTrip) {
   EXPECT_EQ(Utf8ToGbk("软件id.txt"),
             "\xC8\xED\xBC\xFE"

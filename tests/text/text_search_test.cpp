@@ -202,3 +202,46 @@ TEST(TrimSpacesTest, Table) {
 
 }  // namespace
 }  // namespace text
+
+namespace text {
+namespace {
+
+Text Repeat(const Text& piece, int times) {
+  Text out;
+  for (int i = 0; i < times; ++i) out += piece;
+  return out;
+}
+
+// Long runs of two-byte characters in which the searched bytes occur again and again across
+// character boundaries: the search must skip every one of those and stay on the grid.
+TEST(GridSearchTest, LongRunsOffTheGrid) {
+  const Text pairs = Repeat("\xB0\xB1", 5000);
+  const Text sub = Repeat("\xB1\xB0", 50);
+  const Text forward = "a" + pairs + "z" + sub + "Q";
+  EXPECT_EQ(FindText(forward, sub), 10003);
+  EXPECT_EQ(FindText(forward, sub + "q", {}, true), 10003);
+  EXPECT_EQ(FindText(forward, sub, 2), 10003);
+  EXPECT_EQ(FindText(forward, sub, 3), 3);  // starting on a second byte shifts the grid
+  EXPECT_EQ(FindText("a" + pairs, sub), -1);
+
+  const Text backward = "Qz" + sub + "a" + pairs;
+  EXPECT_EQ(FindTextReverse(backward, sub), 3);
+  EXPECT_EQ(FindTextReverse(backward, "q" + Text("z") + sub, {}, true), 1);
+  EXPECT_EQ(FindTextReverse("a" + pairs, sub), -1);
+
+  EXPECT_EQ(ReplaceText(forward, sub, "!", {}, {}, true), "a" + pairs + "z!Q");
+  EXPECT_EQ(SplitText(forward, sub), (TextArray{"a" + pairs + "z", "Q"}));
+}
+
+TEST(GridSearchTest, ManyOverlappingOccurrences) {
+  const Text as = Repeat("a", 20000);
+  const Text sub = Repeat("a", 1000);
+  EXPECT_EQ(FindTextReverse(as, sub), 19001);
+  EXPECT_EQ(FindTextReverse(as, sub, 5000), 4000);
+  EXPECT_EQ(FindText(as, sub + "b"), -1);
+  EXPECT_EQ(FindText(as, Repeat("A", 999) + "b", {}, true), -1);
+  EXPECT_EQ(SplitText(as, sub).size(), 20U);
+}
+
+}  // namespace
+}  // namespace text
