@@ -1,5 +1,6 @@
 #include "text/grid_search.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace text {
@@ -10,11 +11,33 @@ unsigned char FoldAscii(unsigned char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c - 'A' + 'a') : c;
 }
 
+bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
 bool HasAsciiLetter(std::string_view s) {
   for (const char c : s) {
-    if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) return true;
+    if (IsAsciiLetter(c)) return true;
   }
   return false;
+}
+
+// How well a byte serves as the anchor of a folded search: a letter needs two memchr scans,
+// and markup bytes occur everywhere in a page.
+int AnchorScore(char c) {
+  if (static_cast<unsigned char>(c) >= 0x80) return 3;
+  if (IsAsciiLetter(c)) return 0;
+  if (std::string_view(" <>/=\"").find(c) != std::string_view::npos) return 1;
+  return 2;
+}
+
+// The next position in [from, end) holding `c`, remembered in `next` across calls whose
+// `from` only grows and whose `end` stays the same.
+std::size_t NextByte(std::string_view text, char c, std::size_t from, std::size_t end,
+                     std::size_t& next) {
+  if (next != GridSearch::kNone && next >= from) return next;
+  const void* hit = ::memchr(text.data() + from, c, end - from);
+  next =
+      hit == nullptr ? end : static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
+  return next;
 }
 
 }  // namespace
@@ -27,6 +50,9 @@ GridSearch::GridSearch(std::string_view text, std::string_view pattern, bool ign
       foldedPattern_.push_back(static_cast<char>(FoldAscii(static_cast<unsigned char>(c))));
     }
     pattern_ = foldedPattern_;
+    for (std::size_t i = 1; i < pattern_.size(); ++i) {
+      if (AnchorScore(pattern_[i]) > AnchorScore(pattern_[anchor_])) anchor_ = i;
+    }
   }
 }
 
@@ -48,7 +74,7 @@ bool GridSearch::StartsCharacter(std::size_t known, std::size_t q) const {
 std::size_t GridSearch::First(std::size_t from, std::size_t end) {
   const std::size_t m = pattern_.size();
   if (end < from || end - from < m) return kNone;
-  if (fold_) return FirstByAutomaton(from, end);
+  if (fold_) return FirstFolded(from, end);
 
   std::size_t known = from;
   std::size_t wasted = 0;
@@ -63,6 +89,36 @@ std::size_t GridSearch::First(std::size_t from, std::size_t end) {
     // the automaton takes over.
     wasted += m;
     if (wasted > (p - from) + 4 * m) return FirstByAutomaton(p, end);
+  }
+  return kNone;
+}
+
+std::size_t GridSearch::FirstFolded(std::size_t from, std::size_t end) {
+  const std::size_t m = pattern_.size();
+  const char anchor = pattern_[anchor_];
+  const char upper = IsAsciiLetter(anchor) ? static_cast<char>(anchor - 'a' + 'A') : anchor;
+  // Anchor positions range over [from + anchor_, end - m + anchor_ + 1).
+  const std::size_t anchorEnd = end - m + anchor_ + 1;
+  std::size_t nextAnchor = kNone;
+  std::size_t nextUpper = kNone;
+  std::size_t known = from;
+  std::size_t wasted = 0;
+  for (std::size_t p = from; end - p >= m;) {
+    std::size_t hit = NextByte(text_, anchor, p + anchor_, anchorEnd, nextAnchor);
+    if (upper != anchor)
+      hit = std::min(hit, NextByte(text_, upper, p + anchor_, anchorEnd, nextUpper));
+    if (hit == anchorEnd) return kNone;
+    const std::size_t q = hit - anchor_;
+    std::size_t k = 0;
+    while (k < m && At(q + k) == PatternAt(k)) ++k;
+    if (k == m) {
+      if (StartsCharacter(known, q)) return q;
+      known = q + 1;
+    }
+    p = q + 1;
+    // Frequent anchors that lead nowhere hand over to the automaton, which is linear.
+    wasted += k + 1;
+    if (wasted > 2 * (p - from) + 4 * m) return FirstByAutomaton(known, end);
   }
   return kNone;
 }

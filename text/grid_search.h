@@ -32,6 +32,8 @@ class GridSearch {
   unsigned char PatternAt(std::size_t i) const;
   // Whether q starts a character, given that `known` <= q does.
   bool StartsCharacter(std::size_t known, std::size_t q) const;
+  // Folded search: candidates come from memchr for one byte of the pattern (the anchor).
+  std::size_t FirstFolded(std::size_t from, std::size_t end);
   // Linear-time scans for inputs that make the plain substring search stumble over many
   // occurrences off the grid.
   std::size_t FirstByAutomaton(std::size_t from, std::size_t end);
@@ -42,6 +44,7 @@ class GridSearch {
   std::string_view pattern_;
   bool fold_;
   std::string foldedPattern_;
+  std::size_t anchor_ = 0;
   std::vector<std::size_t> borders_;
 };
 

@@ -44,6 +44,14 @@ TEST(FindTextTest, Table) {
       {"sub straddling characters", "\xD6\xD0\xCE\xC4", "\xD0\xCE", {}, false, -1},
       {"cut-off last byte found alone", "a\xB0", "\xB0", {}, false, 2},
       {"sub longer than text", "ab", "abc", {}, false, -1},
+      {"ignore case, letters only", "xxaBc", "AbC", {}, true, 3},
+      {"ignore case, not inside a two-byte character",
+       "\x81"
+       "abab",
+       "AB",
+       {},
+       true,
+       4},
       {"ignore case leaves high bytes exact",
        "\xC1"
        "A",
