@@ -36,6 +36,9 @@ CURLSH* SharedCookieStore() {
   return share;
 }
 
+constexpr long kReceivePiece = 256 * 1024;
+constexpr std::size_t kPendingLimit = 512 * 1024;
+
 bool IsSpace(char c) { return c == ' ' || c == '\t'; }
 
 std::string_view Trim(std::string_view s) {
@@ -154,9 +157,10 @@ struct Request {
   std::chrono::steady_clock::time_point lastActivity;
   curl_off_t uploaded = 0;
 
-  // Body bytes received but not yet read; at most what one round of the transfer brings.
+  // Body bytes received but not yet read, and whether curl holds back more until they are.
   std::string pending;
   std::size_t pendingRead = 0;
+  bool paused = false;
 
   std::string headerBlock;  // the response whose header lines are arriving
   bool inHeaderBlock = false;
@@ -174,6 +178,12 @@ namespace {
 size_t OnBody(char* data, size_t size, size_t count, void* user) {
   auto& r = *static_cast<Request*>(user);
   r.lastActivity = std::chrono::steady_clock::now();
+  // On a fast connection one round of curl's loop can bring megabytes; holding it back keeps
+  // the buffer, and the fresh memory each request would touch, small.
+  if (r.pending.size() - r.pendingRead >= kPendingLimit) {
+    r.paused = true;
+    return CURL_WRITEFUNC_PAUSE;
+  }
   r.pending.append(data, size * count);
   return size * count;
 }
@@ -244,8 +254,9 @@ InetHandle CurlInternetClient::OpenRequest(InetHandle connection, const text::Te
 
   const bool secure = (flags & kInternetFlagSecure) != 0;
   const std::string scheme = secure ? "https" : "http";
-  std::string url = scheme + "://" + parent->host;
-  if (parent->port != 0) url += ":" + std::to_string(parent->port);
+  std::string url = scheme;
+  url.append("://").append(parent->host);
+  if (parent->port != 0) url.append(":").append(std::to_string(parent->port));
   if (path.empty() || path.front() != '/') url += '/';
   url += EscapePath(path);
 
@@ -256,6 +267,7 @@ InetHandle CurlInternetClient::OpenRequest(InetHandle connection, const text::Te
   curl_easy_setopt(e, CURLOPT_HTTP_VERSION,
                    version == "HTTP/1.0" ? CURL_HTTP_VERSION_1_0 : CURL_HTTP_VERSION_1_1);
   curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(e, CURLOPT_BUFFERSIZE, kReceivePiece);
   curl_easy_setopt(e, CURLOPT_USERAGENT, parent->root.agent.c_str());
 
   // An empty proxy text is a direct connection: the program reads no proxy settings from
@@ -329,9 +341,11 @@ size_t OnHeaderLine(char* data, size_t size, size_t count, void* user) {
   return size * count;
 }
 
-// Runs the transfer for one round: until something arrives, or at most until the stall
-// time-out is due.
+// Runs the transfer for one round; when the round brought nothing, waits until something
+// arrives or at most until the stall time-out is due.
 void Advance(Request& r) {
+  const std::size_t pendingBefore = r.pending.size();
+  const bool headersBefore = r.rawHeaders.has_value();
   int running = 0;
   if (curl_multi_perform(r.multi, &running) != CURLM_OK) {
     r.done = true;
@@ -344,6 +358,9 @@ void Advance(Request& r) {
       if (message->msg == CURLMSG_DONE) r.result = message->data.result;
     }
     r.done = true;
+    return;
+  }
+  if (r.pending.size() != pendingBefore || r.rawHeaders.has_value() != headersBefore || r.paused) {
     return;
   }
   const auto now = std::chrono::steady_clock::now();
@@ -424,7 +441,13 @@ bool CurlInternetClient::ReadFile(InetHandle request, std::uint8_t* area, int si
   while (r.pendingRead == r.pending.size() && !r.done) {
     r.pending.clear();
     r.pendingRead = 0;
-    Advance(r);
+    if (r.paused) {
+      // Hands over what curl held back, often at once, before it reads more.
+      r.paused = false;
+      curl_easy_pause(r.easy, CURLPAUSE_CONT);
+    } else {
+      Advance(r);
+    }
   }
   const std::size_t available = r.pending.size() - r.pendingRead;
   if (available == 0) return r.result == CURLE_OK;
