@@ -25,6 +25,10 @@ WebResponse GetWithShortTimeouts(const text::Text& url) {
   return WebRequest(input, client);
 }
 
+// A host name that cannot exist: its first label is longer than the 63 bytes a name allows,
+// so the resolver refuses it without sending a query off this machine.
+const std::string kUnknownHost = std::string(64, 'a') + ".example";
+
 // A port that nobody listens on: taken from a listener that is then closed.
 int ClosedPort() {
   const support::AcceptLoop loop([](support::UniqueFd, const support::StopSignal&) {});
@@ -41,7 +45,7 @@ TEST(WebRequestFailure, UnansweredRequestsGiveBlankHeadersAndTheSentCookies) {
   };
   const Case cases[] = {
       {"connection refused", "http://127.0.0.1:" + std::to_string(ClosedPort()) + "/"},
-      {"unknown host", "http://no-such-host.invalid/"},
+      {"unknown host", "http://" + kUnknownHost + "/"},
       {"broken TLS handshake", "https://127.0.0.1:" + std::to_string(notTls.Port()) + "/"},
       {"server stalls before answering", silent.Url("/")},
   };
