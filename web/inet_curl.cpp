@@ -151,6 +151,9 @@ struct Request {
 
   bool started = false;
   bool done = false;
+  // HEAD sent with a body: curl then treats it as an ordinary request and would wait for a
+  // response body that a HEAD answer never has, so the exchange ends with its final headers.
+  bool headWithBody = false;
   CURLcode result = CURLE_OK;
 
   std::chrono::seconds stallTimeout{};
@@ -335,8 +338,10 @@ size_t OnHeaderLine(char* data, size_t size, size_t count, void* user) {
   if (line.empty()) {
     r.inHeaderBlock = false;
     const std::size_t space = r.headerBlock.find(' ');
-    const bool informational = space != std::string::npos && r.headerBlock[space + 1] == '1';
-    if (!informational) r.rawHeaders = r.headerBlock;
+    const char statusClass = space != std::string::npos ? r.headerBlock[space + 1] : '\0';
+    if (statusClass != '1') r.rawHeaders = r.headerBlock;
+    const bool followed = statusClass == '3' && (r.flags & kInternetFlagNoAutoRedirect) == 0;
+    if (r.headWithBody && statusClass != '1' && !followed) r.done = true;
   }
   return size * count;
 }
@@ -408,6 +413,11 @@ bool CurlInternetClient::SendRequest(InetHandle request, const text::Text& heade
   curl_easy_setopt(e, CURLOPT_HEADEROPT, CURLHEADER_SEPARATE);
 
   r.body = body;
+  if (r.verb == "HEAD" && !r.body.empty()) {
+    r.headWithBody = true;
+    curl_easy_setopt(e, CURLOPT_NOBODY, 0L);
+    curl_easy_setopt(e, CURLOPT_CUSTOMREQUEST, "HEAD");
+  }
   if (!r.body.empty() || r.verb == "POST") {
     curl_easy_setopt(e, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(r.body.size()));
     const void* data = r.body.empty() ? static_cast<const void*>("") : r.body.data();

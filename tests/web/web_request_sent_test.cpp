@@ -83,6 +83,7 @@ TEST(WebRequestSent, VerbPathAndBodyForEachMethod) {
        std::string(2 << 20, 'p'),
        true},
       {"HEAD", 2, {}, {}, "HEAD", "", false},
+      {"HEAD with text", 2, "h", {}, "HEAD", "h", false},
       {"PUT with text, no Content-Type", 3, "put-body", {}, "PUT", "put-body", false},
       {"OPTIONS", 4, {}, {}, "OPTIONS", "", false},
       {"DELETE with body", 5, "gone", {}, "DELETE", "gone", false},
