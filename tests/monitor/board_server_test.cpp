@@ -14,6 +14,7 @@
 #include "monitor/topics.h"
 #include "tests/monitor/board_server_process.h"
 #include "text/code_page.h"
+#include "web/inet_curl.h"
 #include "web/web_request.h"
 
 namespace {
@@ -27,6 +28,15 @@ Text Fetch(const std::string& url) {
   web::WebRequestInput input;
   input.url = url;
   return text::BytesToText(web::WebRequest(input).body);
+}
+
+// For requests that may never be answered: they give up instead of hanging the test.
+Text FetchGivingUpAfter(const std::string& url, std::chrono::seconds stall) {
+  web::CurlInternetClient client(
+      {.connectTimeout = std::chrono::seconds(5), .stallTimeout = stall});
+  web::WebRequestInput input;
+  input.url = url;
+  return text::BytesToText(web::WebRequest(input, client).body);
 }
 
 void ExpectPageHolds(const Text& page, const std::vector<BoardTopic>& topics, const Text& base) {
@@ -105,6 +115,94 @@ TEST(BoardServerTest, StopEndsAStalledAnswer) {
   server.Stop();
   request.join();
   EXPECT_EQ(body, "");
+}
+
+// However the stall is switched off, the answers it held back are given as the board now
+// answers.
+TEST(BoardServerTest, SwitchingTheStallOffAnswersStalledRequests) {
+  struct Case {
+    const char* name;
+    bool throughControlPath;
+  };
+  for (const Case& test : {Case{"SetFailure", false}, Case{"control path", true}}) {
+    SCOPED_TRACE(test.name);
+    board_server::ServerOptions options;
+    options.topicCount = 3;
+    BoardServer server(options);
+    ASSERT_TRUE(server.Start());
+    server.SetFailure(Failure::kStall);
+    const std::string base = server.BaseUrl();
+    const std::string page = base + "/forum-121-1.html";
+    std::vector<Text> bodies(3);
+    std::vector<std::thread> requests;
+    for (Text& body : bodies) {
+      requests.emplace_back([&] { body = FetchGivingUpAfter(page, std::chrono::seconds(5)); });
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (server.PageRequests() < 3 && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_EQ(server.PageRequests(), 3);
+    if (test.throughControlPath) {
+      EXPECT_EQ(FetchGivingUpAfter(base + "/control?fail=none", std::chrono::seconds(5)), "ok\n");
+    } else {
+      server.SetFailure(Failure::kNone);
+    }
+    for (std::thread& request : requests) {
+      request.join();
+    }
+    for (const Text& body : bodies) {
+      ExpectPageHolds(body, server.Topics(), base);
+    }
+  }
+}
+
+// Requests that gave up on a stall still hold the server's threads until it is switched off;
+// more of them than the server has threads must not leave it deaf once it is.
+TEST(BoardServerTest, AnswersAgainAfterMoreStallsThanItHasThreads) {
+  BoardServer server({});
+  ASSERT_TRUE(server.Start());
+  server.SetFailure(Failure::kStall);
+  const std::string base = server.BaseUrl();
+  const std::string page = base + "/forum-121-1.html";
+  std::vector<std::thread> requests;
+  for (int i = 0; i < 12; ++i) {
+    requests.emplace_back([&] { FetchGivingUpAfter(page, std::chrono::seconds(1)); });
+  }
+  for (std::thread& request : requests) {
+    request.join();
+  }
+  server.SetFailure(Failure::kNone);
+  EXPECT_EQ(FetchGivingUpAfter(base + "/control?add=1", std::chrono::seconds(5)), "ok\n");
+  ExpectPageHolds(FetchGivingUpAfter(page, std::chrono::seconds(5)), server.Topics(), base);
+}
+
+// The connection closes halfway through the page's head, or halfway through a page without a
+// topic table, so the client always gets a cut head of the page.
+TEST(BoardServerTest, DropCutsAnyPageShort) {
+  struct Case {
+    const char* name;
+    Text page;
+  };
+  const Case cases[] = {
+      {"page with a topic table",
+       "<html><head><title>board</title></head><body><table><tbody>"
+       "<tr><td>1</td></tr></tbody></table></body></html>"},
+      {"page without a topic table", board_server::MaintenancePageHtml()},
+  };
+  for (const Case& test : cases) {
+    SCOPED_TRACE(test.name);
+    board_server::ServerOptions options;
+    options.fixedPage = test.page;
+    BoardServer server(options);
+    ASSERT_TRUE(server.Start());
+    server.SetFailure(Failure::kDropMidBody);
+    const Text dropped =
+        FetchGivingUpAfter(server.BaseUrl() + "/forum-121-1.html", std::chrono::seconds(5));
+    EXPECT_FALSE(dropped.empty());
+    EXPECT_LT(dropped.size(), test.page.size());
+    EXPECT_EQ(test.page.rfind(dropped, 0), 0u) << "the head of the page, cut";
+  }
 }
 
 TEST(BoardServerTest, AddsTopicsOnItsOwnWhenAsked) {

@@ -92,7 +92,7 @@ void BoardServer::Stop() {
     const std::lock_guard lock(mutex_);
     stopping_ = true;
   }
-  stoppingChanged_.notify_all();
+  stopOrFailureChanged_.notify_all();
   if (server_) {
     server_->stop();
   }
@@ -133,8 +133,11 @@ void BoardServer::ResetTopics(int count) {
 }
 
 void BoardServer::SetFailure(Failure failure) {
-  const std::lock_guard lock(mutex_);
-  failure_ = failure;
+  {
+    const std::lock_guard lock(mutex_);
+    failure_ = failure;
+  }
+  stopOrFailureChanged_.notify_all();
 }
 
 std::string BoardServer::LastUserAgent() const {
@@ -158,8 +161,8 @@ void BoardServer::AddTopicsLocked(int count) {
 
 void BoardServer::AddTopicsEvery(int seconds) {
   std::unique_lock lock(mutex_);
-  while (!stoppingChanged_.wait_for(lock, std::chrono::seconds(seconds),
-                                    [this] { return stopping_; })) {
+  while (!stopOrFailureChanged_.wait_for(lock, std::chrono::seconds(seconds),
+                                         [this] { return stopping_; })) {
     AddTopicsLocked(1);
   }
 }
@@ -167,12 +170,14 @@ void BoardServer::AddTopicsEvery(int seconds) {
 void BoardServer::ServeBoardPage(httplib::Response& response) {
   std::unique_lock lock(mutex_);
   ++pageRequests_;
-  const Failure failure = failure_;
-  if (failure == Failure::kStall) {
-    stoppingChanged_.wait(lock, [this] { return stopping_; });
+  // A stalled answer is released by the stop, or by a change of failure, after which it is
+  // answered as the board now answers.
+  stopOrFailureChanged_.wait(lock, [this] { return stopping_ || failure_ != Failure::kStall; });
+  if (stopping_) {
     response.status = 503;
     return;
   }
+  const Failure failure = failure_;
   const std::vector<BoardTopic> topics = topics_;
   lock.unlock();
 
@@ -189,10 +194,11 @@ void BoardServer::ServeBoardPage(httplib::Response& response) {
       return;
     case Failure::kDropMidBody: {
       // The promised length is the whole page, but the connection closes halfway through
-      // the page's head, before the first topic.
+      // the page's head, before the first topic; halfway through a page without a topic table.
       const text::Text page =
           options_.fixedPage.empty() ? BoardPageHtml(topics) : options_.fixedPage;
-      const std::size_t cut = page.find("<tbody") / 2;
+      const std::size_t table = page.find("<tbody");
+      const std::size_t cut = (table == text::Text::npos ? page.size() : table) / 2;
       response.set_content_provider(
           page.size(), kHtml,
           [page, cut](std::size_t offset, std::size_t, httplib::DataSink& sink) {
@@ -247,6 +253,7 @@ void BoardServer::Control(const httplib::Request& request, httplib::Response& re
       failure_ = *failure;
     }
   }
+  stopOrFailureChanged_.notify_all();
   response.set_content("ok\n", "text/plain");
 }
 

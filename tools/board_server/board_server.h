@@ -23,7 +23,7 @@ enum class Failure {
   kServerError,  // 500 with an error page
   kEmptyBody,    // 200 with no body
   kDropMidBody,  // the head of the page, then the connection is closed
-  kStall,        // no answer until the server stops
+  kStall,        // no answer until the server stops or the failure changes
   kNoMarkers,    // 200 with a page that lists no topics
 };
 
@@ -85,7 +85,8 @@ class BoardServer {
   int port_ = -1;
 
   mutable std::mutex mutex_;
-  std::condition_variable stoppingChanged_;
+  // Told when stopping_ or failure_ changes.
+  std::condition_variable stopOrFailureChanged_;
   bool stopping_ = false;
   std::vector<BoardTopic> topics_;
   int nextSerial_ = 1;
