@@ -59,6 +59,10 @@ TEST(BoardCheckConcurrencyTest, EachCheckFillsTheRowsItInserted) {
   RecordingHost& host = hosts.emplace_back();
   host.SetPauseSleep(std::chrono::milliseconds(2));
   constexpr int kChecks = 4;
+  // No check gets past its first row, and so none stores an id, before all have read the stored
+  // one: each announces all five topics. Each fills its first row only once every check has
+  // inserted one and reached its own first cell.
+  host.MeetAtRows(kChecks, std::chrono::seconds(30));
   for (int i = 0; i < kChecks; ++i) {
     monitor::StartBoardCheck(site, host);
   }
@@ -67,7 +71,7 @@ TEST(BoardCheckConcurrencyTest, EachCheckFillsTheRowsItInserted) {
                               std::chrono::seconds(60)));
 
   const std::vector<RecordingHost::Row> rows = host.Rows();
-  EXPECT_GE(rows.size(), 5u);
+  EXPECT_EQ(rows.size(), kChecks * 5u);
   for (std::size_t i = 0; i < rows.size(); ++i) {
     SCOPED_TRACE("row " + std::to_string(i));
     const auto topic = byLink.find(rows[i].link);

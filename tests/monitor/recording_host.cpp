@@ -25,17 +25,27 @@ void RecordingHost::AppendLog(const text::Text& line) {
   Record({"AppendLog", 0, 0, line, {}});
 }
 
+void RecordingHost::WaitForTheOthers(std::unique_lock<std::mutex>& lock, const int& arrived) const {
+  if (arrived <= meeting_) {
+    changed_.wait_for(lock, meetingTimeout_, [&] { return arrived >= meeting_; });
+  }
+}
+
 int RecordingHost::InsertRow() {
-  const std::lock_guard lock(mutex_);
+  std::unique_lock lock(mutex_);
   rows_.emplace_back();
   const int row = static_cast<int>(rows_.size()) - 1;
+  ++insertedRows_;
   Record({"InsertRow", row, 0, {}, {}});
+  WaitForTheOthers(lock, insertedRows_);
   return row;
 }
 
 void RecordingHost::SetCell(int row, int column, const text::Text& value) {
-  const std::lock_guard lock(mutex_);
+  std::unique_lock lock(mutex_);
+  ++setCells_;
   Record({"SetCell", row, column, value, {}});
+  WaitForTheOthers(lock, setCells_);
   if (row < 0 || row >= static_cast<int>(rows_.size())) {
     return;
   }
@@ -98,6 +108,12 @@ void RecordingHost::SetAnswers(std::deque<bool> answers) {
 void RecordingHost::SetPauseSleep(std::chrono::milliseconds sleep) {
   const std::lock_guard lock(mutex_);
   pauseSleep_ = sleep;
+}
+
+void RecordingHost::MeetAtRows(int checks, std::chrono::seconds timeout) {
+  const std::lock_guard lock(mutex_);
+  meeting_ = checks;
+  meetingTimeout_ = timeout;
 }
 
 void RecordingHost::WatchFile(const std::string& path) {

@@ -49,6 +49,10 @@ class RecordingHost : public monitor::BoardCheckHost {
   void SetAnswers(std::deque<bool> answers);
   // Pause really sleeps this long, whatever it is asked for.
   void SetPauseSleep(std::chrono::milliseconds sleep);
+  // The first `checks` InsertRow calls wait for each other before returning, and so do the
+  // first `checks` SetCell calls, so that checks running at once each insert a row while the
+  // others sit between inserting theirs and filling it. A wait gives up after `timeout`.
+  void MeetAtRows(int checks, std::chrono::seconds timeout);
   // The content of this file (UTF-8 name) is noted each time a question is asked.
   void WatchFile(const std::string& path);
 
@@ -61,6 +65,8 @@ class RecordingHost : public monitor::BoardCheckHost {
 
  private:
   void Record(HostCall call);
+  // With the lock held, after this call has added itself to `arrived`.
+  void WaitForTheOthers(std::unique_lock<std::mutex>& lock, const int& arrived) const;
 
   mutable std::mutex mutex_;
   mutable std::condition_variable changed_;
@@ -69,6 +75,10 @@ class RecordingHost : public monitor::BoardCheckHost {
   text::Text interval_ = "120";
   std::deque<bool> answers_;
   std::chrono::milliseconds pauseSleep_{0};
+  int meeting_ = 0;
+  std::chrono::seconds meetingTimeout_{0};
+  int insertedRows_ = 0;
+  int setCells_ = 0;
   std::string watchedFile_;
   std::vector<std::string> fileAtQuestions_;
 };
